@@ -7,9 +7,10 @@
 set -euo pipefail
 
 arch=${1:?usage: build-deps.sh x86_64|i686}
+# The 32-bit assembler modules use GOT-relative relocations that COFF cannot represent: build them in C.
 case "$arch" in
-    x86_64) openssl_target=mingw64 ;;
-    i686) openssl_target=mingw ;;
+    x86_64) openssl_target=mingw64 openssl_extra= ;;
+    i686) openssl_target=mingw openssl_extra=no-asm ;;
     *) echo "unknown architecture $arch" >&2; exit 2 ;;
 esac
 host=$arch-w64-mingw32
@@ -69,7 +70,7 @@ unpack_source openssl "$openssl_version"
 (
     cd "$work/openssl"
     quiet ./Configure "$openssl_target" --cross-compile-prefix="$host-" --prefix="$prefix" --libdir=lib \
-        no-shared no-tests
+        no-shared no-tests $openssl_extra
     quiet make -j"$jobs" build_libs
     quiet make install_dev
 )
