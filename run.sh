@@ -45,13 +45,19 @@ cmd_demo() {
     if [ -z "$display" ]; then
         display=$(tools/xvfb.sh start "$build/xvfb")
         own_x=1
-        trap 'tools/xvfb.sh stop "$build/xvfb"' EXIT
+        trap "tools/xvfb.sh stop '$build/xvfb'" EXIT
         say "started a private Xvfb on $display"
     fi
+    local install=$build/install
+    say "installation folder: $install"
+    say "demo catalogue $install/data/velmora_config.dat, as the publisher's tool reads it:"
+    "$build/host-velcat/velcat" check "$install/data/velmora_config.dat"
     say "starting velmora.exe under Wine on $display"
     local rc=0
-    DISPLAY=$display tools/wine-run.sh "$build" "$build/src/velmora.exe" || rc=$?
+    DISPLAY=$display tools/wine-run.sh "$build" "$install/velmora.exe" || rc=$?
     say "velmora.exe exited with $rc"
+    # Let Wine's own helper processes leave the screen before it goes away.
+    (. tools/wine-env.sh "$build" && wineserver -w)
     if [ "$own_x" = 1 ]; then
         tools/xvfb.sh shot "$build/xvfb" "$build/demo.png"
         say "screenshot of the private screen: $build/demo.png"

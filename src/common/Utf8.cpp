@@ -6,8 +6,7 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-inline void PutCodePoint(wchar_t*& out, char32_t cp)
-{
+inline void PutCodePoint(wchar_t*& out, char32_t cp) {
     if constexpr (sizeof(wchar_t) == 2) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -19,10 +18,9 @@ inline void PutCodePoint(wchar_t*& out, char32_t cp)
     *out++ = static_cast<wchar_t>(cp);
 }
 
-} // namespace
+}  // namespace
 
-void Utf8ToWide(std::string_view utf8, std::wstring& out)
-{
+void Utf8ToWide(std::string_view utf8, std::wstring& out) {
     // Every step consumes at least as many bytes as it writes units, so the input size bounds the output.
     out.resize(utf8.size());
     wchar_t* const begin = out.empty() ? nullptr : &out[0];
@@ -85,8 +83,7 @@ void Utf8ToWide(std::string_view utf8, std::wstring& out)
     out.resize(static_cast<size_t>(o - begin));
 }
 
-std::wstring Utf8ToWide(std::string_view utf8)
-{
+std::wstring Utf8ToWide(std::string_view utf8) {
     std::wstring out;
     Utf8ToWide(utf8, out);
     return out;
