@@ -9,6 +9,7 @@ packages=(
     googletest libgtest-dev libz-mingw-w64-dev
     clang libclang-rt-14-dev libbenchmark-dev nlohmann-json3-dev rapidjson-dev
     cmake ninja-build make perl python3 file dpkg-dev
+    zip unzip
 )
 
 missing=()
