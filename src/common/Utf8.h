@@ -17,3 +17,7 @@
 void Utf8ToWide(std::string_view utf8, std::wstring& out);
 
 std::wstring Utf8ToWide(std::string_view utf8);
+
+// Wide text (UTF-16 with surrogate pairs, or code points where wchar_t has 32 bits) to UTF-8; a lone surrogate
+// or a value above U+10FFFF becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view text);

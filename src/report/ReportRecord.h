@@ -5,6 +5,8 @@
 // Portable: no <windows.h>. Not thread-safe: one record is filled on one thread and then handed over whole.
 #pragma once
 
+#include "common/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -84,9 +86,6 @@ private:
     std::vector<Field> m_fields;
     size_t m_cursor = 0;
 };
-
-// UTF-16 (or UTF-32 where wchar_t is 32 bits) to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string WideToUtf8(std::wstring_view text);
 
 }  // namespace KDirectInfoc
 

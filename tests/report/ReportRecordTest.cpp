@@ -234,7 +234,7 @@ TEST(ReportRecord, WideToUtf8) {
         {std::wstring{static_cast<wchar_t>(0xD83D), L'x'}, "\xEF\xBF\xBDx"},
         {std::wstring{static_cast<wchar_t>(0xDE00)}, "\xEF\xBF\xBD"},
     };
-    for (const auto& c : cases) EXPECT_EQ(KDirectInfoc::WideToUtf8(c.in), c.out);
+    for (const auto& c : cases) EXPECT_EQ(WideToUtf8(c.in), c.out);
 }
 
 TEST(ServiceStartRecord, EncodesTable106WithItsSevenFields) {

@@ -2,6 +2,8 @@
 // would silently read as 0 or empty, never be found, hide a card or break a download is reported. Portable.
 #pragma once
 
+#include "common/Utf8.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,5 +36,3 @@ CheckReport CheckCatalogBody(std::string_view utf8);
 // Whether bytes hold a packed catalogue (they start with the magic).
 bool IsPackedCatalog(std::string_view bytes);
 
-// UTF-8 for messages; lone surrogates become U+FFFD.
-std::string WideToUtf8(const std::wstring& text);
