@@ -1,0 +1,3 @@
+# Cross-thread calls and element timers of host windows.
+target_sources(velmora_win PRIVATE
+)
