@@ -40,14 +40,14 @@ public:
     virtual void RepositionChildren();
     virtual void RepositionChild(CBkWindow* child);
     // A child reports a change ("show" when its visibility changed).
-    virtual void OnChildChanged(CBkWindow* child, const char* what) {}
+    virtual void OnChildChanged(CBkWindow* /*child*/, const char* /*what*/) {}
     // Drops the present children (WM_DESTROY to itself), then creates, loads and appends one child per XML
     // element from `first` on. Tags nobody creates are skipped with their subtree.
     virtual void LoadChildren(const TiXmlElement* first);
     virtual void ShowNativeChildren(bool show);
 
-    // The creation stages for one tag: `dlg` (inheriting the factory), the built-in types, then the factory.
-    // Null when nobody knows the tag.
+    // The creation stages for one tag: `dlg` (inheriting the factory), the built-in types (a built-in container
+    // inherits the factory too), then the factory. Null when nobody knows the tag.
     virtual std::unique_ptr<CBkWindow> CreateChildByTag(const char* tag);
 
     // The element factory asked for tags the built-in types do not know; inherited by child containers. Not owned.

@@ -36,6 +36,15 @@ constexpr uint32_t kBkVAlignBottom = 0x2000;
 constexpr uint32_t kBkAlignCenter = 0x4000;
 constexpr uint32_t kBkAlignRight = 0x8000;
 
+// WM_NCCALCSIZE of an element is the content-size query: lParam points to this record. `fromPlacement` says the
+// query comes from a placement (the rectangle is first stretched to the available extent).
+struct BkContentSizeMsg {
+    int availWidth = 0;
+    int availHeight = 0;
+    bool fromPlacement = false;
+    SIZE size{};  // the answer
+};
+
 // Called around an element's own painting. `rc` is the element rectangle (client coordinates). Answering false
 // from the `before` call skips the element's content (its background is already drawn).
 class IBkDrawHook {
@@ -83,7 +92,7 @@ public:
     virtual const std::wstring& GetTip() const { return m_tip; }
     virtual bool HeadAcceptsButtonDown() const { return m_headAcceptsButtonDown != 0; }
     // WM_MOVE, WM_SHOWWINDOW and WM_WINDOWPOSCHANGED of the host window; containers pass them on.
-    virtual void OnContainerMessage(UINT message, WPARAM wParam, LPARAM lParam) {}
+    virtual void OnContainerMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
     virtual void ApplyCursor();
     // state = (state | add) & ~remove; answers the previous state.
     virtual uint32_t ModifyState(uint32_t add, uint32_t remove);
@@ -96,6 +105,9 @@ public:
     virtual void Redraw(HDC dc, HRGN region);
     virtual void DrawBackground(HDC dc);
     // The element's message handler. Sets the handled flag and `result` when it handles the message.
+    // WM_PAINT carries the HDC in wParam; WM_WINDOWPOSCHANGED a WINDOWPOS* (x, y = anchor, cx, cy = available
+    // extent, flags = placement flags) in lParam; WM_NCCALCSIZE a BkContentSizeMsg* in lParam; mouse messages the
+    // client point in lParam.
     virtual void ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Clears the handled flag, runs ProcessMessage with a result of 0 and answers the result.
@@ -142,6 +154,17 @@ public:
     uint32_t GetNotifyMask() const { return m_notifyMask; }
     int GetUserData() const { return m_userData; }
     const BkLayoutParam& GetLayoutParam() const { return m_layout; }
+    uint32_t GetCrBg() const { return m_crBg; }      // kBkColorNone when unset
+    uint32_t GetCrText() const { return m_crText; }  // kBkColorNone when unset
+    int GetTextAlpha() const { return m_alphaText; }
+    bool HasFontCode() const { return m_hasFontCode; }
+    uint16_t GetFontCode() const { return m_fontCode; }
+    HFONT GetLastFont() const { return m_font; }  // the font last selected for drawing; not owned
+    uint32_t GetAlign() const { return m_align; }
+    uint32_t GetVAlign() const { return m_valign; }
+    bool HasBorder() const { return m_border != 0; }
+    // The skin frame for the state: 3 disabled (with ancestors), else 2 pressed, else 1 hovered, else 0.
+    int StateIndex() const;
 
     // Visibility and enabling: the element's own bit, or the bit on any ancestor.
     bool IsHidden() const;
@@ -149,7 +172,7 @@ public:
     // Sets or clears the hidden bit; when visibility changed the parent is told ("show").
     void SetVisible(bool visible);
 
-    void SetDrawHook(IBkDrawHook* hook) { m_drawHook = hook; }  // not owned
+    void SetDrawHook(IBkDrawHook* hook) { m_drawHook = hook; }                           // not owned
     void SetEventListener(IBkElementEventListener* listener) { m_listener = listener; }  // not owned
     IBkElementEventListener* GetEventListener() const { return m_listener; }
 
@@ -159,8 +182,15 @@ public:
 protected:
     // Text drawing of a plain element (WM_PAINT).
     virtual void PaintText(HDC dc);
-    // The content-size query of a plain element; element types refine it.
+    // The content-size query of a plain element; element types refine it. The rectangle is already stretched
+    // when the query comes from a placement.
     virtual SIZE MeasureContent(int availWidth, int availHeight);
+    // The text measured in a box (already shrunk by the margins and bounded by the layout parameters).
+    SIZE MeasureText(int boxWidth, int boxHeight);
+    // The font the content-size query measures with (own, style, last drawn, ancestors; hover font; code 0).
+    HFONT MeasureFont();
+    // Draws `m_text` in `rc` with the prepared device context (GDI+, shadow or DrawTextW as the style says).
+    void DrawTextIn(HDC dc, const RECT& rc);
 
     // Device-context preparation for text: font, colours and background mode as the style and state say.
     // `restore` undoes everything on destruction.
@@ -179,6 +209,10 @@ protected:
         COLORREF m_oldText = CLR_INVALID;
         COLORREF m_oldBk = CLR_INVALID;
         int m_oldBkMode = 0;
+        bool m_fontSet = false;
+        bool m_textSet = false;
+        bool m_bkSet = false;
+        bool m_bkModeSet = false;
     };
     friend class TextDcScope;
 
@@ -207,7 +241,7 @@ protected:
     int m_alphaText = -1;
     int m_headAcceptsButtonDown = 0;
     BkPosition m_pos;
-    IBkDrawHook* m_drawHook = nullptr;                // not owned
+    IBkDrawHook* m_drawHook = nullptr;              // not owned
     IBkElementEventListener* m_listener = nullptr;  // not owned
     int m_forceUpdateStyle = 0;
     int m_autoFixTextRect = 1;

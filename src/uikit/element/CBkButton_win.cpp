@@ -1,0 +1,3 @@
+#include "uikit/element/CBkButton.h"
+
+bool CBkButton::NeedsRedrawOnStateChange() { return true; }

@@ -1,0 +1,2 @@
+// `link` adds nothing to the element base; the file keeps the one-type-one-pair layout.
+#include "uikit/element/CBkLink.h"
