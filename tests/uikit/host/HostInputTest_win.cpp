@@ -5,9 +5,12 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "uikit/element/BkControlCreator.h"
 #include "uikit/host/HostTestSupport_win.h"
 
 using hosttest::RecordingHost;
@@ -292,6 +295,105 @@ TEST_F(HostInput, ElementInvalidationAndViewHelpersRepaintThroughTheHost) {
     EXPECT_FALSE(host->SetItemAttribute(11, "no_such_attribute", "1"));
     EXPECT_FALSE(host->SetItemText(999, L"x"));
     EXPECT_EQ(host->FindViewChild(999), nullptr);
+}
+
+// An element that keeps the messages the host forwards to it.
+class RecordingElement : public CBkWindow {
+public:
+    static constexpr const char* kTag = "recorder";
+    const char* TagName() const override { return kTag; }
+    void ProcessMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        received.push_back(message);
+        CBkWindow::ProcessMessage(window, message, wParam, lParam, result);
+    }
+    std::vector<UINT> received;
+};
+
+class RecorderCreator : public IBkControlCreator {
+public:
+    std::unique_ptr<CBkWindow> CreateControlByTag(const char* tag) override {
+        if (std::string(tag) != RecordingElement::kTag) return nullptr;
+        return std::make_unique<RecordingElement>();
+    }
+};
+
+TEST_F(HostInput, BorderPressStartsTheSystemResizeWithItsCode) {
+    Open("resize=\"1\"");
+    std::vector<WPARAM> resizes;
+    host->onMessage = [&](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (message != WM_NCLBUTTONDOWN) return false;
+        resizes.push_back(wParam);  // swallowed: the system's size loop would wait for a real release
+        result = 0;
+        return true;
+    };
+    struct Case {
+        int x, y;
+        WPARAM code;
+    } const cases[] = {{1, 100, HTLEFT}, {298, 100, HTRIGHT}, {150, 1, HTTOP}, {299, 199, HTBOTTOMRIGHT}};
+    for (const Case& c : cases) {
+        resizes.clear();
+        host->Mouse(WM_LBUTTONDOWN, c.x, c.y, MK_LBUTTON);
+        ASSERT_EQ(resizes.size(), 1u) << c.x << "," << c.y;
+        EXPECT_EQ(resizes[0], c.code) << c.x << "," << c.y;
+    }
+    EXPECT_TRUE(host->Of(kBkNotifyButtonDown).empty());
+    EXPECT_TRUE(host->moves.empty());
+}
+
+TEST_F(HostInput, WheelGoesToTheHoveredElement) {
+    RecorderCreator creator;
+    host = std::make_unique<RecordingHost>();
+    host->SetControlCreator(&creator);
+    host->SetLayoutText(
+        "<layer width=\"200\" height=\"100\" noborder=\"1\"><body crbg=\"FFFFFF\">"
+        "<recorder id=\"5\" pos=\"10,10,90,90\"/></body></layer>");
+    const RECT rc{0, 0, 200, 100};
+    ASSERT_NE(host->Create(nullptr, &rc), nullptr);
+    auto* recorder = dynamic_cast<RecordingElement*>(host->FindViewChild(5));
+    ASSERT_NE(recorder, nullptr);
+
+    SendMessageW(host->GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);  // nothing hovered yet
+    EXPECT_EQ(std::count(recorder->received.begin(), recorder->received.end(), WM_MOUSEWHEEL), 0);
+    host->Mouse(WM_MOUSEMOVE, 50, 50);
+    SendMessageW(host->GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(std::count(recorder->received.begin(), recorder->received.end(), WM_MOUSEWHEEL), 1);
+}
+
+TEST_F(HostInput, FocusGoesToTheFirstTabItem) {
+    Open("");
+    HWND w = host->GetHwnd();
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 60, 100, 20, w, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+    SetFocus(w);
+    hosttest::Pump(50);
+    EXPECT_EQ(GetFocus(), edit);
+}
+
+TEST_F(HostInput, FullWindowDraggingIsOffOnlyDuringAMoveWhenAsked) {
+    BOOL original = TRUE;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &original, 0));
+    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+    auto fullDrag = [] {
+        BOOL full = FALSE;
+        SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+        return full != FALSE;
+    };
+
+    Open("");
+    host->SetSuppressFullDrag(true);
+    SendMessageW(host->GetHwnd(), WM_ENTERSIZEMOVE, 0, 0);
+    EXPECT_FALSE(fullDrag());
+    SendMessageW(host->GetHwnd(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_TRUE(fullDrag());
+
+    host->SetSuppressFullDrag(false);
+    SendMessageW(host->GetHwnd(), WM_ENTERSIZEMOVE, 0, 0);
+    EXPECT_TRUE(fullDrag());
+    SendMessageW(host->GetHwnd(), WM_EXITSIZEMOVE, 0, 0);
+    SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, original, nullptr, 0);
 }
 
 }  // namespace
