@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CritSec.h"
 #include "download/CSimpleThread.h"
 #include "download/DownloadCallbacks.h"
 #include "download/KHttpRequest.h"
@@ -65,7 +66,7 @@ protected:
 private:
     void PostTo(IDownLoadSoftCallback* callback, const std::wstring& json);
 
-    CRITICAL_SECTION m_lock;  // callbacks, window, last percentage
+    CritSec m_lock;  // callbacks, window, last percentage
     CSimpleThread m_thread;
     int m_softid;
     std::atomic<int> m_stop{0};

@@ -3,29 +3,12 @@
 #include <windows.h>
 
 #include "catalog/SoftCatalog.h"
+#include "common/CritSec.h"
 #include "common/SingletonGuard.h"
 #include "download/CDownLoadTask.h"
 
-struct CDownLoadTaskMgr::Lock {
-    Lock() { InitializeCriticalSection(&cs); }
-    ~Lock() { DeleteCriticalSection(&cs); }
-    CRITICAL_SECTION cs;
-};
-
-namespace {
-
-class RegistryLock {
-public:
-    explicit RegistryLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~RegistryLock() { LeaveCriticalSection(&m_cs); }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
-}  // namespace
+// The header keeps <windows.h> out, so the section hides behind a declared name.
+struct CDownLoadTaskMgr::Lock : CritSec {};
 
 CDownLoadTaskMgr::CDownLoadTaskMgr() : m_lock(new Lock()) {}
 CDownLoadTaskMgr::~CDownLoadTaskMgr() = default;
@@ -35,7 +18,7 @@ CDownLoadTaskMgr& CDownLoadTaskMgr::Instance() {
 }
 
 int CDownLoadTaskMgr::AddTask(int softid, IDownLoadSoftCallback* callback) {
-    RegistryLock lock(m_lock->cs);
+    CritSecLock lock(*m_lock);
     auto found = m_tasks.find(softid);
     if (found != m_tasks.end()) {
         found->second->AddCallback(callback);
@@ -54,7 +37,7 @@ int CDownLoadTaskMgr::AddTask(int softid, IDownLoadSoftCallback* callback) {
 }
 
 bool CDownLoadTaskMgr::RemoveTask(int softid) {
-    RegistryLock lock(m_lock->cs);
+    CritSecLock lock(*m_lock);
     auto found = m_tasks.find(softid);
     if (found == m_tasks.end()) return false;
     found->second->Stop();
@@ -66,15 +49,19 @@ IDownloadTask* CDownLoadTaskMgr::CreateTask(int softid) {
     const SoftEntry* entry = SoftCatalog::Instance().FindSoft(softid);
     if (entry == nullptr) return nullptr;
     switch (entry->type) {
-    case 1:
-    case 3: return new CDownLoadExeTask(softid, entry->type);
-    case 2: return new CDownLoadFilesTask(softid, entry->type);
-    case 4: return new CDownLoadFerruleTask(softid, entry->type);
-    default: return nullptr;
+        case 1:
+        case 3:
+            return new CDownLoadExeTask(softid, entry->type);
+        case 2:
+            return new CDownLoadFilesTask(softid, entry->type);
+        case 4:
+            return new CDownLoadFerruleTask(softid, entry->type);
+        default:
+            return nullptr;
     }
 }
 
 int CDownLoadTaskMgr::GetTaskCount() {
-    RegistryLock lock(m_lock->cs);
+    CritSecLock lock(*m_lock);
     return static_cast<int>(m_tasks.size());
 }

@@ -15,18 +15,6 @@ namespace {
 
 std::atomic<int> g_liveTasks{0};
 
-// Holds a critical section for one scope.
-class CsLock {
-public:
-    explicit CsLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~CsLock() { LeaveCriticalSection(&m_cs); }
-    CsLock(const CsLock&) = delete;
-    CsLock& operator=(const CsLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
     return folder + L'\\' + name;
@@ -39,7 +27,6 @@ bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 // ---- base ----
 
 CDownLoadTaskBase::CDownLoadTaskBase(int softid, int downloadType) : m_softid(softid), m_downloadType(downloadType) {
-    InitializeCriticalSection(&m_lock);
     ++g_liveTasks;
 }
 
@@ -49,7 +36,6 @@ CDownLoadTaskBase::~CDownLoadTaskBase() {
         m_thread.Detach();  // destroyed by its own worker: the thread ends when Execute returns
     else
         m_thread.Stop();
-    DeleteCriticalSection(&m_lock);
     --g_liveTasks;
 }
 
@@ -57,7 +43,7 @@ int CDownLoadTaskBase::LiveCount() { return g_liveTasks.load(); }
 
 bool CDownLoadTaskBase::AddCallback(IDownLoadSoftCallback* callback) {
     if (callback == nullptr) return false;
-    CsLock lock(m_lock);
+    CritSecLock lock(m_lock);
     for (IDownLoadSoftCallback* known : m_callbacks)
         if (known == callback) return false;
     if (m_hwnd == nullptr) m_hwnd = callback->GetHwnd();
@@ -71,7 +57,7 @@ bool CDownLoadTaskBase::AddCallback(IDownLoadSoftCallback* callback) {
 }
 
 int CDownLoadTaskBase::RemoveCallback(IDownLoadSoftCallback* callback) {
-    CsLock lock(m_lock);
+    CritSecLock lock(m_lock);
     for (auto it = m_callbacks.begin(); it != m_callbacks.end(); ++it) {
         if (*it == callback) {
             m_callbacks.erase(it);
@@ -123,7 +109,7 @@ void CDownLoadTaskBase::PostTo(IDownLoadSoftCallback*, const std::wstring& json)
 }
 
 void CDownLoadTaskBase::BroadcastState(int state) {
-    CsLock lock(m_lock);
+    CritSecLock lock(m_lock);
     for (IDownLoadSoftCallback* callback : m_callbacks) {
         DownloadNotify msg;
         msg.msgtype = kMsgState;
@@ -134,7 +120,7 @@ void CDownLoadTaskBase::BroadcastState(int state) {
 }
 
 void CDownLoadTaskBase::ReportFinished(const std::wstring& path) {
-    CsLock lock(m_lock);
+    CritSecLock lock(m_lock);
     for (IDownLoadSoftCallback* callback : m_callbacks) {
         DownloadNotify msg;
         msg.msgtype = kMsgFinished;
@@ -146,7 +132,7 @@ void CDownLoadTaskBase::ReportFinished(const std::wstring& path) {
 }
 
 void CDownLoadTaskBase::ReportProgress(double fraction) {
-    CsLock lock(m_lock);
+    CritSecLock lock(m_lock);
     if (m_callbacks.empty()) return;
     const int percent = FractionToPercent(fraction);
     if (percent < m_lastPercent + 1) return;

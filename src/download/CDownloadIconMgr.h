@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CritSec.h"
 #include "common/ScopedWin.h"
 #include "download/CSimpleThread.h"
 #include "download/DownloadCallbacks.h"
@@ -72,7 +73,7 @@ private:
 
     CSimpleThread m_thread;
     std::vector<CDownIconTask*> m_queue;  // owned
-    CRITICAL_SECTION m_lock;              // the queue
+    CritSec m_lock;                       // the queue
     ScopedHandle m_stopEvent;             // manual reset
     ScopedHandle m_workEvent;             // auto reset: the worker sleeps while the queue is empty
 };

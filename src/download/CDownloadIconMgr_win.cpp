@@ -7,17 +7,6 @@
 
 namespace {
 
-class QueueLock {
-public:
-    explicit QueueLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~QueueLock() { LeaveCriticalSection(&m_cs); }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 // URLs of pictures go out in the ANSI code page.
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
@@ -25,8 +14,7 @@ std::string ToAnsi(const std::wstring& text) {
         WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(bytes > 0 ? bytes : 0, '\0');
     if (bytes > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
     return out;
 }
 
@@ -102,9 +90,8 @@ bool CDownIconTask::Fetch() {
 CDownloadIconMgr& CDownloadIconMgr::Instance() { return ProcessSingleton<CDownloadIconMgr>::Get(); }
 
 CDownloadIconMgr::CDownloadIconMgr()
-    : m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_workEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    InitializeCriticalSection(&m_lock);
-}
+    : m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_workEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
 CDownloadIconMgr::~CDownloadIconMgr() {
     // Ask first: a worker killed inside a transfer could leave the heap locked for the rest of the exit. A fetch
@@ -113,7 +100,6 @@ CDownloadIconMgr::~CDownloadIconMgr() {
     m_thread.WaitFor(2000);
     m_thread.Stop();
     for (CDownIconTask* task : m_queue) delete task;
-    DeleteCriticalSection(&m_lock);
 }
 
 bool CDownloadIconMgr::AddIconTask(const std::wstring& url, const std::wstring& cacheName, int iconId,
@@ -121,7 +107,7 @@ bool CDownloadIconMgr::AddIconTask(const std::wstring& url, const std::wstring& 
     if (url.empty()) return false;
     auto* task = new CDownIconTask(url, cacheName, iconId, callback, hwnd);
     if (!m_thread.IsRunning()) m_thread.Start(this);
-    QueueLock lock(m_lock);
+    CritSecLock lock(m_lock);
     m_queue.push_back(task);
     SetEvent(m_workEvent.Get());
     return true;
@@ -134,7 +120,7 @@ int CDownloadIconMgr::Execute(void*) {
         if (woke != WAIT_OBJECT_0 + 1) break;  // stop, or the events are gone
         std::vector<CDownIconTask*> batch;
         {
-            QueueLock lock(m_lock);
+            CritSecLock lock(m_lock);
             batch.swap(m_queue);
         }
         for (CDownIconTask* task : batch) {
@@ -147,6 +133,6 @@ int CDownloadIconMgr::Execute(void*) {
 }
 
 int CDownloadIconMgr::GetQueuedCount() {
-    QueueLock lock(m_lock);
+    CritSecLock lock(m_lock);
     return static_cast<int>(m_queue.size());
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CritSec.h"
 #include "common/ScopedWin.h"
 #include "report/ReportRecord.h"
 
@@ -46,7 +47,7 @@ private:
     ScopedHandle m_workEvent;                                            // auto-reset
     ScopedHandle m_stopEvent;                                            // auto-reset
     ScopedHandle m_thread;
-    CRITICAL_SECTION m_lock;
+    CritSec m_lock;
     int m_uses = 0;
     bool m_workerRunning = false;  // under m_lock; cleared by the worker as its last locked act
     std::wstring m_serverUrl;      // under m_lock

@@ -12,17 +12,6 @@ namespace {
 KReportQueue* volatile g_queue = nullptr;
 KReportQueue* const kBeingBuilt = reinterpret_cast<KReportQueue*>(1);
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Lock() { LeaveCriticalSection(&m_cs); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 void DestroyQueue() {
     KReportQueue* queue = g_queue;
     g_queue = nullptr;
@@ -46,12 +35,11 @@ KReportQueue& KReportQueue::Instance() {
     }
 }
 
-KReportQueue::KReportQueue() { InitializeCriticalSection(&m_lock); }
+KReportQueue::KReportQueue() = default;
 
 KReportQueue::~KReportQueue() {
     // Whatever was posted still leaves before the process does.
     StopWorkerAndWait();
-    DeleteCriticalSection(&m_lock);
 }
 
 void KReportQueue::EnsureEventsLocked() {
@@ -60,19 +48,19 @@ void KReportQueue::EnsureEventsLocked() {
 }
 
 void KReportQueue::AddUse() {
-    Lock lock(m_lock);
+    CritSecLock lock(m_lock);
     if (m_uses++ == 0) EnsureEventsLocked();
 }
 
 void KReportQueue::SetServerUrl(const std::wstring& url) {
-    Lock lock(m_lock);
+    CritSecLock lock(m_lock);
     m_serverUrl = url;
 }
 
 void KReportQueue::PostRecord(std::unique_ptr<Reporter::IReportInfocData> record) {
     if (!record) return;
     {
-        Lock lock(m_lock);
+        CritSecLock lock(m_lock);
         EnsureEventsLocked();
         m_pending.push_back(std::move(record));
         if (!m_workerRunning) {
@@ -90,7 +78,7 @@ void KReportQueue::PostRecord(std::unique_ptr<Reporter::IReportInfocData> record
 
 void KReportQueue::DropUse() {
     {
-        Lock lock(m_lock);
+        CritSecLock lock(m_lock);
         if (m_uses == 0) return;
         if (--m_uses != 0) return;
     }
@@ -100,7 +88,7 @@ void KReportQueue::DropUse() {
 void KReportQueue::StopWorkerAndWait() {
     HANDLE worker = nullptr;
     {
-        Lock lock(m_lock);
+        CritSecLock lock(m_lock);
         if (m_thread) {
             DuplicateHandle(GetCurrentProcess(), m_thread.Get(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0);
         }
@@ -133,7 +121,7 @@ void KReportQueue::Work() {
 bool KReportQueue::ProcessBatch(bool endIfEmpty) {
     std::vector<std::unique_ptr<Reporter::IReportInfocData>> batch;
     {
-        Lock lock(m_lock);
+        CritSecLock lock(m_lock);
         if (m_pending.empty()) {
             if (endIfEmpty) m_workerRunning = false;
             return false;
@@ -154,7 +142,7 @@ void KReportQueue::Handle(std::unique_ptr<Reporter::IReportInfocData> record) {
 
     std::wstring url;
     {
-        Lock lock(m_lock);
+        CritSecLock lock(m_lock);
         url = m_serverUrl;
     }
     KDirectInfoc::KInstallReport report;

@@ -9,7 +9,7 @@
 
 #include "common/ScopedWin.h"
 #include "service/ServiceCmdLine.h"
-#include "service/SvcSync.h"
+#include "common/CritSec.h"
 
 class CNTService {
 public:

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/ScopedWin.h"
-#include "service/SvcSync.h"
+#include "common/CritSec.h"
 #include "service/Workers.h"
 
 // GetTickCount and the local date.

@@ -8,7 +8,7 @@
 
 #include "common/ScopedWin.h"
 #include "service/ServiceLogFormat.h"
-#include "service/SvcSync.h"
+#include "common/CritSec.h"
 
 class KServiceLog {
 public:

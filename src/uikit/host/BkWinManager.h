@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include "common/CritSec.h"
+
 class BkWinManager {
 public:
-    BkWinManager();
-    ~BkWinManager();
+    BkWinManager() = default;
     BkWinManager(const BkWinManager&) = delete;
     BkWinManager& operator=(const BkWinManager&) = delete;
 
@@ -18,19 +19,16 @@ public:
     // Answers the previous window.
     HWND SetModalWindow(HWND window);
 
-    void EnterPaint() { EnterCriticalSection(&m_paintLock); }
-    void LeavePaint() { LeaveCriticalSection(&m_paintLock); }
-
     // Holds the paint lock for a scope.
     class PaintLock {
     public:
-        PaintLock() { BkWinManager::Instance().EnterPaint(); }
-        ~PaintLock() { BkWinManager::Instance().LeavePaint(); }
-        PaintLock(const PaintLock&) = delete;
-        PaintLock& operator=(const PaintLock&) = delete;
+        PaintLock() : m_lock(BkWinManager::Instance().m_paintLock) {}
+
+    private:
+        CritSecLock m_lock;
     };
 
 private:
     volatile HWND m_modal = nullptr;
-    CRITICAL_SECTION m_paintLock;
+    CritSec m_paintLock;
 };

@@ -1,10 +1,6 @@
 #include "common/SingletonGuard.h"
 #include "uikit/host/BkWinManager.h"
 
-BkWinManager::BkWinManager() { InitializeCriticalSection(&m_paintLock); }
-
-BkWinManager::~BkWinManager() { DeleteCriticalSection(&m_paintLock); }
-
 // Kept at exit: a window of another thread may still paint while the process winds down.
 BkWinManager& BkWinManager::Instance() {
     return ProcessSingleton<BkWinManager>::Get(ProcessSingleton<BkWinManager>::AtExit::Keep);

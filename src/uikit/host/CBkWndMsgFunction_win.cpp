@@ -2,35 +2,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/CritSec.h"
 #include "uikit/host/CBkWndMsgFunction.h"
 
 namespace BkWin {
 
 namespace {
-
-class CritSec {
-public:
-    CritSec() { InitializeCriticalSection(&m_cs); }
-    ~CritSec() { DeleteCriticalSection(&m_cs); }
-    CritSec(const CritSec&) = delete;
-    CritSec& operator=(const CritSec&) = delete;
-    void Enter() { EnterCriticalSection(&m_cs); }
-    void Leave() { LeaveCriticalSection(&m_cs); }
-
-private:
-    CRITICAL_SECTION m_cs;
-};
-
-class CritSecLock {
-public:
-    explicit CritSecLock(CritSec& cs) : m_cs(cs) { m_cs.Enter(); }
-    ~CritSecLock() { m_cs.Leave(); }
-    CritSecLock(const CritSecLock&) = delete;
-    CritSecLock& operator=(const CritSecLock&) = delete;
-
-private:
-    CritSec& m_cs;
-};
 
 // One call waiting in the queue (heap, owned by the queue) or in flight through Send (on the sender's stack).
 class PendingCall {

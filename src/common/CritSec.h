@@ -1,4 +1,4 @@
-// A critical section and its scope guard. Windows only.
+// A critical section and its scope guard, for state shared between threads. Windows only.
 #pragma once
 
 #include <windows.h>
