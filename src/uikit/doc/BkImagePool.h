@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "uikit/doc/BkDib.h"
+
 // Starts GDI+ once per process (never shut down: cached images live until exit). True when it runs.
 bool BkStartGdiplus();
 
@@ -23,12 +25,6 @@ std::unique_ptr<Gdiplus::Bitmap> BkDecodeImage(const std::string& bytes);
 // A top-down 32-bit DIB section with premultiplied alpha, made from a GDI+ image scaled to width × height
 // (the image's own size when either is 0), mirrored first by `flip` (a RotateFlipType, 0 for none).
 HBITMAP BkMakeAlphaBitmap(Gdiplus::Bitmap* image, int width, int height, int flip);
-
-// Owns an HBITMAP.
-struct BkBitmapDeleter {
-    void operator()(HBITMAP__* b) const { DeleteObject(b); }
-};
-using BkBitmapHandle = std::unique_ptr<HBITMAP__, BkBitmapDeleter>;
 
 class BkPngPool {
 public:

@@ -88,15 +88,8 @@ HBITMAP BkMakeAlphaBitmap(Gdiplus::Bitmap* image, int width, int height, int fli
         image = scaled.get();
     }
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    BkBitmapHandle dib = BkCreateDib32(w, h, &bits);
     if (!dib) return nullptr;
     Gdiplus::BitmapData data{};
     data.Width = w;
@@ -107,12 +100,11 @@ HBITMAP BkMakeAlphaBitmap(Gdiplus::Bitmap* image, int width, int height, int fli
     Gdiplus::Rect all(0, 0, w, h);
     if (image->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf, PixelFormat32bppPARGB,
                         &data) != Gdiplus::Ok) {
-        DeleteObject(dib);
         return nullptr;
     }
     image->UnlockBits(&data);
     GdiFlush();
-    return dib;
+    return dib.release();
 }
 
 BkPngPool::BkPngPool() { BkStartGdiplus(); }

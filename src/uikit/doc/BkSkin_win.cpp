@@ -36,26 +36,6 @@ BkRect ToBk(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 
 bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
-// Selects a bitmap into a memory DC for the life of the object.
-class MemoryDc {
-public:
-    MemoryDc(HDC like, HBITMAP bitmap) : m_dc(CreateCompatibleDC(like)) {
-        if (m_dc) m_old = SelectObject(m_dc, bitmap);
-    }
-    ~MemoryDc() {
-        if (!m_dc) return;
-        SelectObject(m_dc, m_old);
-        DeleteDC(m_dc);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Get() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old = nullptr;
-};
-
 SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
     if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return {0, 0};
@@ -65,7 +45,7 @@ SIZE BitmapSize(HBITMAP bitmap) {
 // Copies every part with per-pixel alpha and a constant alpha, stretching as the parts ask.
 void AlphaParts(HDC dc, HBITMAP bitmap, const std::vector<BkBlit>& parts, BYTE alpha) {
     if (parts.empty()) return;
-    MemoryDc source(dc, bitmap);
+    BkMemoryDc source(dc, bitmap);
     if (!source.Get()) return;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
     const int oldMode = SetStretchBltMode(dc, HALFTONE);
@@ -170,7 +150,7 @@ public:
     void Blit(HDC dc, const RECT& dst, const RECT& src) {
         HBITMAP bitmap = m_mode == kNone ? Bitmap() : Converted();
         if (!bitmap || dst.right <= dst.left || dst.bottom <= dst.top) return;
-        MemoryDc source(dc, bitmap);
+        BkMemoryDc source(dc, bitmap);
         const int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
         const int sw = src.right - src.left, sh = src.bottom - src.top;
         if (sw <= 0 || sh <= 0) return;

@@ -7,10 +7,11 @@
 
 #include <string>
 
+#include "uikit/doc/BkDib.h"
+
 class BkShadowDrawable {
 public:
     BkShadowDrawable() = default;
-    ~BkShadowDrawable();
     BkShadowDrawable(const BkShadowDrawable&) = delete;
     BkShadowDrawable& operator=(const BkShadowDrawable&) = delete;
 
@@ -23,6 +24,6 @@ public:
     void Draw(HDC dc, const RECT& rc, BYTE alpha = 255) const;
 
 private:
-    HBITMAP m_bitmap = nullptr;  // owned
+    BkBitmapHandle m_bitmap;
     SIZE m_size{0, 0};
 };

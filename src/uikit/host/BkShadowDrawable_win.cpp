@@ -2,33 +2,21 @@
 #include "uikit/doc/BkSkin.h"
 #include "uikit/host/BkShadowDrawable.h"
 
-BkShadowDrawable::~BkShadowDrawable() {
-    if (m_bitmap) DeleteObject(m_bitmap);
-}
-
 bool BkShadowDrawable::Load(const std::string& skinName) {
-    if (m_bitmap) DeleteObject(m_bitmap);
-    m_bitmap = nullptr;
+    m_bitmap.reset();
     m_size = SIZE{0, 0};
     CBkSkinBase* skin = BkSkinRegistry::Instance().Find(skinName);
     if (!skin) return false;
     const SIZE size = skin->GetSkinSize();
     if (size.cx <= 0 || size.cy <= 0) return false;
 
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return false;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    BkDibCanvas canvas(size.cx, size.cy);
+    if (!canvas.Ok()) return false;
     // Over fully transparent pixels an alpha draw leaves the premultiplied image itself.
     const RECT all{0, 0, size.cx, size.cy};
-    skin->Draw(dc, all, 0, true);
+    skin->Draw(canvas.Dc(), all, 0, true);
     GdiFlush();
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    m_bitmap = bitmap;
+    m_bitmap = canvas.TakeBitmap();
     m_size = size;
     return true;
 }
@@ -46,17 +34,15 @@ void BkShadowDrawable::Draw(HDC dc, const RECT& rc, BYTE alpha) const {
     if (dx[1] > dx[2]) dx[1] = dx[2] = rc.left + (rc.right - rc.left) * ml / (ml + mr ? ml + mr : 1);
     if (dy[1] > dy[2]) dy[1] = dy[2] = rc.top + (rc.bottom - rc.top) * mt / (mt + mb ? mt + mb : 1);
 
-    HDC src = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(src, m_bitmap);
+    BkMemoryDc src(dc, m_bitmap.get());
+    if (!src.Get()) return;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
             const int dw = dx[col + 1] - dx[col], dh = dy[row + 1] - dy[row];
             const int sw = sx[col + 1] - sx[col], sh = sy[row + 1] - sy[row];
             if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) continue;
-            AlphaBlend(dc, dx[col], dy[row], dw, dh, src, sx[col], sy[row], sw, sh, blend);
+            AlphaBlend(dc, dx[col], dy[row], dw, dh, src.Get(), sx[col], sy[row], sw, sh, blend);
         }
     }
-    SelectObject(src, old);
-    DeleteDC(src);
 }

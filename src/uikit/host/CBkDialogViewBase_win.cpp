@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "uikit/doc/BkDib.h"
 #include "uikit/doc/BkResRegistry.h"
 #include "uikit/doc/BkSkin.h"
 #include "uikit/element/BkNotifyRecords.h"
@@ -17,39 +18,6 @@
 #include "uikit/host/BkDwm.h"
 #include "uikit/host/BkWinManager.h"
 #include "uikit/host/CBkDialogViewBase.h"
-
-namespace {
-
-// A top-down 32-bit DIB selected into a memory DC for one paint.
-class BackBuffer {
-public:
-    BackBuffer(HDC like, int width, int height) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_dc = CreateCompatibleDC(like);
-        if (m_bitmap && m_dc) m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~BackBuffer() {
-        if (m_dc) {
-            if (m_old) SelectObject(m_dc, m_old);
-            DeleteDC(m_dc);
-        }
-        if (m_bitmap) DeleteObject(m_bitmap);
-    }
-    BackBuffer(const BackBuffer&) = delete;
-    BackBuffer& operator=(const BackBuffer&) = delete;
-    bool Ok() const { return m_dc && m_bitmap && m_old; }
-    HDC Dc() const { return m_dc; }
-
-private:
-    HBITMAP m_bitmap = nullptr;
-    HDC m_dc = nullptr;
-    HGDIOBJ m_old = nullptr;
-};
-
-}  // namespace
 
 CBkDialogViewBase::CBkDialogViewBase(DWORD defaultStyle, DWORD defaultExStyle)
     : m_defaultStyle(defaultStyle), m_defaultExStyle(defaultExStyle) {}
@@ -295,7 +263,7 @@ void CBkDialogViewBase::OnPaint() {
     const int width = client.right - client.left, height = client.bottom - client.top;
     if (dc && width > 0 && height > 0) {
         BkWinManager::PaintLock lock;
-        BackBuffer buffer(dc, width, height);
+        BkDibCanvas buffer(width, height, dc);
         if (buffer.Ok()) {
             // A layered window is always copied whole, so it is always drawn whole.
             const bool clipped = !layered && (kind == SIMPLEREGION || kind == COMPLEXREGION);

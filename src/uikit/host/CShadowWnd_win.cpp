@@ -34,25 +34,17 @@ bool CShadowWnd::Follow() {
 
     // Just below the target, then the picture.
     SetWindowPos(m_hWnd, m_target, rc.left, rc.top, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return false;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, bitmap);
+    BkDibCanvas canvas(size.cx, size.cy);
+    if (!canvas.Ok()) return false;
     const RECT all{0, 0, size.cx, size.cy};
-    m_drawable.Draw(mem, all);
+    m_drawable.Draw(canvas.Dc(), all);
     POINT at{rc.left, rc.top};
     POINT zero{0, 0};
     SIZE sz = size;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const BOOL ok = UpdateLayeredWindow(m_hWnd, screen, &at, &sz, mem, &zero, 0, &blend, ULW_ALPHA);
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    HDC screen = GetDC(nullptr);
+    const BOOL ok = UpdateLayeredWindow(m_hWnd, screen, &at, &sz, canvas.Dc(), &zero, 0, &blend, ULW_ALPHA);
     ReleaseDC(nullptr, screen);
-    DeleteObject(bitmap);
     return ok != FALSE;
 }
 
