@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "common/WinTestSupport_win.h"
+
 namespace {
 
 constexpr size_t kLimit = 2 * 1024 * 1024;
@@ -34,26 +36,6 @@ long long FileSize(const std::wstring& path)
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-void RemoveTree(const std::wstring& dir)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = dir + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(dir.c_str());
 }
 
 // An INI text of exactly `size` bytes whose last key sits at the very end, so a short read loses it.
@@ -86,7 +68,7 @@ protected:
 
     void TearDown() override
     {
-        RemoveTree(dir_);
+        wintest::RemoveTree(dir_);
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, Attributes(dir_));
     }
 

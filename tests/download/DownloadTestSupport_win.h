@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/ScopedWin.h"
+#include "common/WinTestSupport_win.h"
 #include "download/DownloadNotify.h"
 #include "download/KHttpRequest.h"
 
@@ -96,7 +97,7 @@ public:
         }
         if (m_process) WaitForSingleObject(m_process.Get(), 3000);
         DeleteFileW(m_portFile.c_str());
-        RemoveTree(m_root);
+        wintest::RemoveTree(m_root);
     }
     ContentServer(const ContentServer&) = delete;
     ContentServer& operator=(const ContentServer&) = delete;
@@ -137,23 +138,6 @@ public:
     }
 
 private:
-    static void RemoveTree(const std::wstring& dir) {
-        WIN32_FIND_DATAW entry;
-        ScopedFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &entry));
-        if (find) {
-            do {
-                const std::wstring name = entry.cFileName;
-                if (name == L"." || name == L"..") continue;
-                const std::wstring path = dir + L"\\" + name;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path);
-                else
-                    DeleteFileW(path.c_str());
-            } while (FindNextFileW(find.Get(), &entry));
-        }
-        RemoveDirectoryW(dir.c_str());
-    }
-
     std::string m_unixRoot;
     std::wstring m_root;
     std::wstring m_portFile;
