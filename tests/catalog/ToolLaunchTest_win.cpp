@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "../common/WinTestSupport_win.h"
@@ -33,20 +31,11 @@ std::string Json(const std::wstring& text) {
     return out + "\"";
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    ScopedHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
 std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(Narrow(path).c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes;
+    wintest::ReadWholeFile(path, bytes);
+    return bytes;
 }
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring MarkerTool() {
     std::wstring path;
@@ -58,7 +47,7 @@ std::wstring MarkerTool() {
 std::string WaitForMarker(const std::wstring& exe, DWORD timeoutMs = 15000) {
     const std::wstring marker = exe + L".marker.txt";
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (Exists(marker)) return ReadBytes(marker);
+        if (wintest::FileExists(marker)) return ReadBytes(marker);
         Sleep(50);
     }
     return std::string();
@@ -277,7 +266,7 @@ TEST_F(ToolLaunchTest, PresenceFollowsTheCheckFilesInTheRegisteredFolder) {
         for (const wchar_t* file : c.files) {
             const std::wstring path = m_toolDir + L"\\" + file;
             CreateDirTree(path.substr(0, path.find_last_of(L'\\')));
-            ASSERT_TRUE(WriteBytes(path, "x"));
+            ASSERT_TRUE(wintest::WriteWholeFile(path, "x"));
         }
         CToolLauncher launcher = c.banner ? CToolLauncher::ForBanner(c.softid, &m_catalog)
                                           : CToolLauncher::ForCard(1, c.itemId, c.softid, &m_catalog);
@@ -298,10 +287,10 @@ TEST_F(ToolLaunchTest, ClickStartsAPresentToolAndHandsAnAbsentOneToTheDownloads)
     ASSERT_EQ(sink.downloads.size(), 1u);
     EXPECT_EQ(sink.downloads[0].first, 1);
     EXPECT_EQ(sink.downloads[0].second, &callback);
-    EXPECT_FALSE(Exists(m_toolDir + L"\\a.exe.marker.txt"));
+    EXPECT_FALSE(wintest::FileExists(m_toolDir + L"\\a.exe.marker.txt"));
 
     ASSERT_TRUE(CreateDirectoryW((m_toolDir + L"\\sub").c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(m_toolDir + L"\\sub\\b.dll", "dll"));
+    ASSERT_TRUE(wintest::WriteWholeFile(m_toolDir + L"\\sub\\b.dll", "dll"));
     card.OnToolClicked(sink, &callback);
     EXPECT_EQ(sink.reports, (std::vector<int>{1, 2}));
     EXPECT_EQ(sink.downloads.size(), 1u);
@@ -373,11 +362,11 @@ TEST_F(ToolLaunchTest, AFinishedInstallerRunsFromATempCopyUnlessOneIsThere) {
     CleanTemp();
 
     // A file of that name already in the temporary folder is not overwritten: the download itself runs.
-    ASSERT_TRUE(WriteBytes(m_tempCopy, "someone else's file"));
+    ASSERT_TRUE(wintest::WriteWholeFile(m_tempCopy, "someone else's file"));
     EXPECT_TRUE(card.OnFinish(1, downloaded));
     EXPECT_EQ(WaitForMarker(downloaded), MarkerText(downloaded, "/S /card"));
     EXPECT_EQ(ReadBytes(m_tempCopy), "someone else's file");
-    EXPECT_FALSE(Exists(m_tempCopy + L".marker.txt"));
+    EXPECT_FALSE(wintest::FileExists(m_tempCopy + L".marker.txt"));
 
     // A banner runs the download where it lies.
     DeleteFileW((downloaded + L".marker.txt").c_str());
@@ -394,17 +383,17 @@ TEST_F(ToolLaunchTest, AFinishedArchiveIsUnpackedIntoANewFolderAndStartedOnlyWhe
     // A damaged data file: run.exe comes out, but the tool is incomplete and is not started.
     ziptest::Entry damaged = ziptest::File("data/table.bin", ziptest::SampleText(5000), true);
     damaged.wrongCrc = true;
-    ASSERT_TRUE(WriteBytes(archive, ziptest::Build({ziptest::File("run.exe", tool, true), damaged})));
+    ASSERT_TRUE(wintest::WriteWholeFile(archive, ziptest::Build({ziptest::File("run.exe", tool, true), damaged})));
     for (bool banner : {false, true}) {
         CToolLauncher launcher =
             banner ? CToolLauncher::ForBanner(2, &m_catalog) : CToolLauncher::ForCard(1, 2, 2, &m_catalog);
         EXPECT_FALSE(launcher.IsToolPresent());  // remembers the folder, which does not exist yet
         EXPECT_FALSE(launcher.OnFinish(3, archive));
-        EXPECT_FALSE(Exists(m_toolDir + L"\\bin\\data\\table.bin"));
+        EXPECT_FALSE(wintest::FileExists(m_toolDir + L"\\bin\\data\\table.bin"));
     }
 
     wintest::RemoveTree(m_toolDir);
-    ASSERT_TRUE(WriteBytes(
+    ASSERT_TRUE(wintest::WriteWholeFile(
         archive, ziptest::Build({ziptest::File("run.exe", tool, true), ziptest::File("data/table.bin", "table", true),
                                  ziptest::File("empty.cfg", "")})));
     CToolLauncher card = CToolLauncher::ForCard(1, 2, 2, &m_catalog);
@@ -412,7 +401,7 @@ TEST_F(ToolLaunchTest, AFinishedArchiveIsUnpackedIntoANewFolderAndStartedOnlyWhe
     EXPECT_TRUE(card.OnFinish(4, archive));
     EXPECT_EQ(WaitForMarker(exe), MarkerText(exe, "/archive"));
     EXPECT_EQ(ReadBytes(m_toolDir + L"\\bin\\data\\table.bin"), "table");
-    EXPECT_TRUE(Exists(m_toolDir + L"\\bin\\empty.cfg"));
+    EXPECT_TRUE(wintest::FileExists(m_toolDir + L"\\bin\\empty.cfg"));
     EXPECT_TRUE(card.IsToolPresent());
 
     // A file set is already in place: it is only started.

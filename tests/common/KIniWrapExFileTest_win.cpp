@@ -14,16 +14,6 @@ namespace {
 
 constexpr size_t kLimit = 2 * 1024 * 1024;
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == bytes.size();
-}
 
 DWORD Attributes(const std::wstring& path)
 {
@@ -79,8 +69,8 @@ protected:
 
 TEST_F(KIniWrapExFile, CrlfFileReadsLikeLfFile)
 {
-    ASSERT_TRUE(WriteBytes(Path(L"crlf.ini"), "\xEF\xBB\xBF[Common]\r\nTryNo = 7\r\n\r\n[Net]\r\nHost=a.B\r\n"));
-    ASSERT_TRUE(WriteBytes(Path(L"lf.ini"), "[Common]\nTryNo = 7\n[Net]\nHost=a.B\n"));
+    ASSERT_TRUE(wintest::WriteWholeFile(Path(L"crlf.ini"), "\xEF\xBB\xBF[Common]\r\nTryNo = 7\r\n\r\n[Net]\r\nHost=a.B\r\n"));
+    ASSERT_TRUE(wintest::WriteWholeFile(Path(L"lf.ini"), "[Common]\nTryNo = 7\n[Net]\nHost=a.B\n"));
     KIniWrapEx crlf, lf;
     EXPECT_TRUE(crlf.Load(Path(L"crlf.ini"), false));
     EXPECT_TRUE(lf.Load(Path(L"lf.ini"), false));
@@ -98,7 +88,7 @@ TEST_F(KIniWrapExFile, SizeLimit)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
         const std::wstring path = Path(L"big.ini");
-        ASSERT_TRUE(WriteBytes(path, IniOfSize(c.size)));
+        ASSERT_TRUE(wintest::WriteWholeFile(path, IniOfSize(c.size)));
         ASSERT_EQ(static_cast<long long>(c.size), FileSize(path));
         KIniWrapEx ini;
         ini.SetValue(L"old", L"k", L"v");
@@ -137,7 +127,7 @@ TEST_F(KIniWrapExFile, MissingFileWithCreateFlagMakesDirectoryChainAndEmptyFile)
 TEST_F(KIniWrapExFile, CreateFlagKeepsAnExistingFile)
 {
     const std::wstring path = Path(L"kept.ini");
-    ASSERT_TRUE(WriteBytes(path, "[s]\r\nk=v\r\n"));
+    ASSERT_TRUE(wintest::WriteWholeFile(path, "[s]\r\nk=v\r\n"));
     KIniWrapEx ini;
     EXPECT_TRUE(ini.Load(path, true));
     EXPECT_EQ(L"v", ini.GetString(L"s", L"k"));
@@ -151,13 +141,13 @@ TEST_F(KIniWrapExFile, UnreadablePaths)
     EXPECT_FALSE(ini.Load(dir_, true));
 
     // The parent is a file, so neither the chain nor the file can be made.
-    ASSERT_TRUE(WriteBytes(Path(L"plain"), "x"));
+    ASSERT_TRUE(wintest::WriteWholeFile(Path(L"plain"), "x"));
     EXPECT_FALSE(ini.Load(Path(L"plain\\sub\\new.ini"), true));
     EXPECT_EQ(1, FileSize(Path(L"plain")));
 
     // Held open without read sharing.
     const std::wstring locked = Path(L"locked.ini");
-    ASSERT_TRUE(WriteBytes(locked, "[s]\r\nk=v\r\n"));
+    ASSERT_TRUE(wintest::WriteWholeFile(locked, "[s]\r\nk=v\r\n"));
     HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_FALSE(ini.Load(locked, true));

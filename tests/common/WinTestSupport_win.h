@@ -12,6 +12,29 @@
 
 namespace wintest {
 
+inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    ScopedHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+inline bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size)) return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    return bytes.empty() ||
+           (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+}
+
+inline bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 inline void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW entry;
     ScopedFindHandle find(FindFirstFileW((dir + L"\\*").c_str(), &entry));

@@ -1,7 +1,6 @@
 // Download tasks end to end: the catalogue, the registry, real worker threads, libcurl over loopback to the
 // content server, and the messages they post to a real message-only window.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <new>
 
@@ -23,15 +22,6 @@ using Events = std::vector<std::string>;
 
 const wchar_t kNetKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client";
 
-std::string Deflate(const std::string& plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size()));
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(plain.data()),
-             static_cast<uLong>(plain.size()));
-    out.resize(size);
-    return out;
-}
-
 class DownloadTasks : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -39,7 +29,8 @@ protected:
         if (!server->IsUp()) return;
         big = dltest::PatternBytes(3 * 1024 * 1024 + 11, 3);
         // Tasks that run at once save under their own names.
-        for (const wchar_t* name : {L"big.bin", L"b102.bin", L"b104.bin", L"b105.bin", L"b111.bin"}) server->Put(name, big);
+        for (const wchar_t* name : {L"big.bin", L"b102.bin", L"b104.bin", L"b105.bin", L"b111.bin"})
+            server->Put(name, big);
         server->Put(L"small.bin", "small body");
         server->Put(L"t1file.bin", "type one");
         server->Put(L"t4tool.bin", "type four");
@@ -222,11 +213,12 @@ TEST_F(DownloadTasks, FileSetIsFetchedInflatedAndPutInPlace) {
     const std::wstring dir = server->Root();
     for (const wchar_t* part : {L"\\c", L"\\c\\9", L"\\c\\9\\cratel", L"\\c\\9\\cratel\\r"})
         CreateDirectoryW((dir + part).c_str(), nullptr);
-    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\c\\9\\cratel\\r\\one.z", Deflate(one)));
-    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\c\\9\\cratel\\r\\two.z", Deflate(two)));
+    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\c\\9\\cratel\\r\\one.z", dltest::ZlibCompress(one)));
+    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\c\\9\\cratel\\r\\two.z", dltest::ZlibCompress(two)));
     KIniWrapEx ini;
-    ASSERT_TRUE(ini.Parse(L"[one.dll]\nSFN=one.z\nRP=r\nLP=%P\\dltest_set\n"
-                          L"[two.txt]\nSFN=two.z\nRP=r\nLP=%P\\dltest_set\\sub\n"));
+    ASSERT_TRUE(
+        ini.Parse(L"[one.dll]\nSFN=one.z\nRP=r\nLP=%P\\dltest_set\n"
+                  L"[two.txt]\nSFN=two.z\nRP=r\nLP=%P\\dltest_set\\sub\n"));
     KFileIndex::Instance().Load(ini, 9, server->Url(L"/c"));
 
     // A plain file where the folder must go is replaced by the folder.
@@ -352,7 +344,8 @@ TEST_F(DownloadTasks, WindowIgnoresCallbacksItDidNotHandOut) {
     forged.msgtype = kMsgState;
     forged.callback = CallbackAddress(static_cast<IDownLoadSoftCallback*>(&stranger));
     forged.state = 2;
-    PostMessageW(window.Hwnd(), UM_DOWNLOAD_NOTIFY, reinterpret_cast<WPARAM>(MakeNotifyText(BuildNotifyJson(forged))), 0);
+    PostMessageW(window.Hwnd(), UM_DOWNLOAD_NOTIFY, reinterpret_cast<WPARAM>(MakeNotifyText(BuildNotifyJson(forged))),
+                 0);
     PostMessageW(window.Hwnd(), UM_DOWNLOAD_NOTIFY, reinterpret_cast<WPARAM>(MakeNotifyText(L"not json")), 0);
     window.Drain();
     EXPECT_TRUE(stranger.events.empty());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,30 +25,18 @@ inline std::wstring ZPath(const std::string& unixPath) {
     return out;
 }
 
-inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
-}
+using wintest::FileExists;
+using wintest::ReadWholeFile;
+using wintest::WriteWholeFile;
 
-inline bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size)) return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    return bytes.empty() ||
-           (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
-}
-
-inline bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+// zlib-wrapped data, as the content server's ".z" files hold it.
+inline std::string ZlibCompress(const std::string& plain) {
+    uLongf size = compressBound(static_cast<uLong>(plain.size()));
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(plain.data()),
+             static_cast<uLong>(plain.size()));
+    out.resize(size);
+    return out;
 }
 
 // Deterministic bytes that a shifted or truncated copy cannot match.
@@ -72,8 +61,9 @@ public:
         CreateDirectoryW(m_root.c_str(), nullptr);
         m_portFile = ZPath(m_unixRoot + ".port");
         DeleteFileW(m_portFile.c_str());
-        std::wstring cmd = L"Z:\\usr\\bin\\python3 " + Widen(std::string(VELMORA_SOURCE_DIR) + "/tools/content_server.py") +
-                           L" --root " + Widen(m_unixRoot) + L" --port-file " + Widen(m_unixRoot + ".port") + extraArguments;
+        std::wstring cmd = L"Z:\\usr\\bin\\python3 " +
+                           Widen(std::string(VELMORA_SOURCE_DIR) + "/tools/content_server.py") + L" --root " +
+                           Widen(m_unixRoot) + L" --port-file " + Widen(m_unixRoot + ".port") + extraArguments;
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
@@ -89,7 +79,7 @@ public:
     }
     ~ContentServer() {
         if (m_port != 0) {
-                    KHttpRequest quit;
+            KHttpRequest quit;
             quit.mode = KHttpRequest::kGetToMemory;
             quit.keepTlsDefaults = 0;  // verify 0: the test server's certificate is its own
             quit.url = Narrow(Url(L"/__quit"));
@@ -228,7 +218,8 @@ public:
         while (!done()) {
             const DWORD spent = GetTickCount() - start;
             if (spent >= timeoutMs) return done();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, (timeoutMs - spent) < 50 ? timeoutMs - spent : 50, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, (timeoutMs - spent) < 50 ? timeoutMs - spent : 50,
+                                      QS_ALLINPUT);
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 TranslateMessage(&msg);

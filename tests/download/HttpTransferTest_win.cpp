@@ -1,6 +1,5 @@
 // The transfer layer over real libcurl and loopback to the local content server.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <curl/curl.h>
 
@@ -16,13 +15,23 @@ using dltest::ContentServer;
 
 // A sink that keeps everything it is told.
 struct RecordingSink : IKDownloadFile {
-    int Open() override { ++opens; body.clear(); return 0; }
-    int Seek(long long) override { ++seeks; return 0; }
+    int Open() override {
+        ++opens;
+        body.clear();
+        return 0;
+    }
+    int Seek(long long) override {
+        ++seeks;
+        return 0;
+    }
     int Write(const void* data, size_t size) override {
         body.append(static_cast<const char*>(data), size);
         return 0;
     }
-    int Close() override { ++closes; return 0; }
+    int Close() override {
+        ++closes;
+        return 0;
+    }
     int OnProgress(double fraction) override {
         fractions.push_back(fraction);
         return abortAt >= 0 && fraction >= abortAt ? 1 : 0;
@@ -184,15 +193,6 @@ TEST(HttpsTransfer, VerifiedDownloadRefusesAnUntrustedCertificate) {
     EXPECT_EQ(unchecked.body, "pretend installer");
 }
 
-std::string Deflate(const std::string& plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size()));
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(plain.data()),
-             static_cast<uLong>(plain.size()));
-    out.resize(size);
-    return out;
-}
-
 TEST(InflateFile, InflatesOrLeavesNoTarget) {
     wintest::TempFolder dir(L"inflate");
     const std::string small = dltest::PatternBytes(70000);
@@ -203,12 +203,12 @@ TEST(InflateFile, InflatesOrLeavesNoTarget) {
         bool ok;
         const std::string* plain;
     } cases[] = {
-        {"small", Deflate(small), true, &small},
-        {"grows", Deflate(large), true, &large},
-        {"empty stream", Deflate(""), true, nullptr},
+        {"small", dltest::ZlibCompress(small), true, &small},
+        {"grows", dltest::ZlibCompress(large), true, &large},
+        {"empty stream", dltest::ZlibCompress(""), true, nullptr},
         {"not zlib", "PK\x03\x04 this is no zlib stream", false, nullptr},
-        {"cut short", Deflate(small).substr(0, 100), false, nullptr},
-        {"over 64 MiB", Deflate(std::string(64 * 1024 * 1024 + 1, '\0')), false, nullptr},
+        {"cut short", dltest::ZlibCompress(small).substr(0, 100), false, nullptr},
+        {"over 64 MiB", dltest::ZlibCompress(std::string(64 * 1024 * 1024 + 1, '\0')), false, nullptr},
     };
     for (const Case& c : cases) {
         const std::wstring source = dir / L"in.z";
@@ -236,14 +236,16 @@ TEST(TempDownloadDir, IsMadeUnderTheTemporaryFolder) {
 
 TEST_F(HttpTransfer, FetchCompressedFileInflatesAndRemovesTheDownload) {
     KIniWrapEx ini;
-    ASSERT_TRUE(ini.Parse(L"[fetched.dll]\nSFN=f1.z\nRP=rp\nLP=%P\\dltest_fetch\n"
-                          L"[gone.dll]\nSFN=gone.z\nRP=rp\nLP=x\n"));
+    ASSERT_TRUE(
+        ini.Parse(L"[fetched.dll]\nSFN=f1.z\nRP=rp\nLP=%P\\dltest_fetch\n"
+                  L"[gone.dll]\nSFN=gone.z\nRP=rp\nLP=x\n"));
     const std::string plain = dltest::PatternBytes(200000, 7);
     CreateDirectoryW((server->Root() + L"\\cratel").c_str(), nullptr);
     std::wstring dir = server->Root() + L"\\cratel\\bin";
     CreateDirectoryW(dir.c_str(), nullptr);
-    for (const wchar_t* part : {L"\\3", L"\\3\\cratel", L"\\3\\cratel\\rp"}) CreateDirectoryW((dir + part).c_str(), nullptr);
-    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\3\\cratel\\rp\\f1.z", Deflate(plain)));
+    for (const wchar_t* part : {L"\\3", L"\\3\\cratel", L"\\3\\cratel\\rp"})
+        CreateDirectoryW((dir + part).c_str(), nullptr);
+    ASSERT_TRUE(dltest::WriteWholeFile(dir + L"\\3\\cratel\\rp\\f1.z", dltest::ZlibCompress(plain)));
 
     KFileIndex& index = KFileIndex::Instance();
     std::wstring inflated, final;
@@ -252,7 +254,10 @@ TEST_F(HttpTransfer, FetchCompressedFileInflatesAndRemovesTheDownload) {
     index.Load(ini, 3, server->Url(L"/cratel/bin"));
 
     struct Forward : IDownloadProgress {
-        int OnProgress(double f) override { last = f; return 0; }
+        int OnProgress(double f) override {
+            last = f;
+            return 0;
+        }
         double last = -1;
     } forward;
     ASSERT_TRUE(FetchCompressedFile(L"fetched.dll", &forward, inflated, final));

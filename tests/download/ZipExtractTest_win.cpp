@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "../common/WinTestSupport_win.h"
 #include "ZipTestSupport.h"
 #include "common/ScopedWin.h"
@@ -14,26 +11,6 @@ using ziptest::Entry;
 using ziptest::File;
 
 namespace {
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    ScopedHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
-
-bool ReadBytes(const std::wstring& path, std::string& bytes) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return false;
-    bytes.clear();
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), buffer, sizeof(buffer), &got, nullptr) && got != 0) bytes.append(buffer, got);
-    return true;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Names in a folder, "." and ".." left out.
 std::vector<std::wstring> List(const std::wstring& dir) {
@@ -52,12 +29,13 @@ class ExtractArchiveTest : public ::testing::Test {
 protected:
     // The archive lies beside the target folder, so anything that escapes "out" shows up in the scratch folder.
     bool Extract(const std::vector<Entry>& entries) {
-        EXPECT_TRUE(WriteBytes(m_archive, ziptest::Build(entries)));
+        EXPECT_TRUE(wintest::WriteWholeFile(m_archive, ziptest::Build(entries)));
         return ExtractArchive(m_out, m_archive);
     }
     std::string Content(const std::wstring& relative) {
         std::string bytes;
-        EXPECT_TRUE(ReadBytes(m_out + L"\\" + relative, bytes)) << std::string(relative.begin(), relative.end());
+        EXPECT_TRUE(wintest::ReadWholeFile(m_out + L"\\" + relative, bytes))
+            << std::string(relative.begin(), relative.end());
         return bytes;
     }
 
@@ -92,7 +70,7 @@ TEST_F(ExtractArchiveTest, UnsafeNamesAreRefusedAndMakeTheToolIncomplete) {
         Extract({File("app.exe", "MZ"), File("app.exe:payload", "x"), File("sub/NUL.txt", "n"), File("ok.txt", "ok")}));
     EXPECT_EQ(Content(L"app.exe"), "MZ");
     EXPECT_EQ(Content(L"ok.txt"), "ok");
-    EXPECT_FALSE(Exists(m_out + L"\\sub"));
+    EXPECT_FALSE(wintest::FileExists(m_out + L"\\sub"));
 }
 
 TEST_F(ExtractArchiveTest, EmptyFilesDoNotEndTheExtraction) {
@@ -117,8 +95,8 @@ TEST_F(ExtractArchiveTest, AnEntryThatFailsLeavesNoFileAndTheAnswerIsFalse) {
     described.dataDescriptor = true;
 
     EXPECT_FALSE(Extract({File("first.txt", "1"), encrypted, badCrc, described, File("last.txt", "L")}));
-    EXPECT_FALSE(Exists(m_out + L"\\secret.dll"));
-    EXPECT_FALSE(Exists(m_out + L"\\broken.dll"));
+    EXPECT_FALSE(wintest::FileExists(m_out + L"\\secret.dll"));
+    EXPECT_FALSE(wintest::FileExists(m_out + L"\\broken.dll"));
     EXPECT_EQ(Content(L"first.txt"), "1");
     EXPECT_EQ(Content(L"described.txt"), ziptest::SampleText(20000, 3));
     EXPECT_EQ(Content(L"last.txt"), "L");
@@ -128,7 +106,7 @@ TEST_F(ExtractArchiveTest, WhatIsNotAnArchiveIsFalse) {
     EXPECT_FALSE(ExtractArchive(m_out, L""));
     EXPECT_FALSE(ExtractArchive(m_out, m_scratch / L"missing.zip"));
     EXPECT_EQ(GetLastZipError(), ZipResult::kOpenFailed);
-    ASSERT_TRUE(WriteBytes(m_archive, "MZ\x90 a program, not an archive"));
+    ASSERT_TRUE(wintest::WriteWholeFile(m_archive, "MZ\x90 a program, not an archive"));
     EXPECT_FALSE(ExtractArchive(m_out, m_archive));
     EXPECT_EQ(GetLastZipError(), ZipResult::kNoArchive);
     EXPECT_TRUE(List(m_out).empty());
@@ -136,7 +114,7 @@ TEST_F(ExtractArchiveTest, WhatIsNotAnArchiveIsFalse) {
 
 TEST_F(ExtractArchiveTest, AFileStandingWhereAFolderMustGoFailsTheEntry) {
     ASSERT_TRUE(CreateDirectoryW(m_out.c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(m_out + L"\\bin", "a file"));
+    ASSERT_TRUE(wintest::WriteWholeFile(m_out + L"\\bin", "a file"));
     EXPECT_FALSE(Extract({File("bin/run.exe", "MZ"), File("other.txt", "o")}));
     EXPECT_EQ(Content(L"other.txt"), "o");
 }
@@ -187,7 +165,7 @@ TEST_F(ExtractArchiveTest, TimesAndAttributesReachTheFiles) {
 TEST(KZipReaderWin, RelativeTargetsLandInTheFolderCurrentAtOpening) {
     wintest::TempFolder scratch(L"zipbase");
     const std::wstring archive = scratch / L"a.zip";
-    ASSERT_TRUE(WriteBytes(archive, ziptest::Build({File("x.txt", "x"), File("d/", "")})));
+    ASSERT_TRUE(wintest::WriteWholeFile(archive, ziptest::Build({File("x.txt", "x"), File("d/", "")})));
     wchar_t previous[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryW(scratch.Path().c_str()));
@@ -198,9 +176,9 @@ TEST(KZipReaderWin, RelativeTargetsLandInTheFolderCurrentAtOpening) {
     EXPECT_EQ(reader->ExtractEntry(1, L"made\\here"), 0);
     CloseArchive(reader);
     std::string bytes;
-    EXPECT_TRUE(ReadBytes(scratch / L"rel\\y.txt", bytes));
+    EXPECT_TRUE(wintest::ReadWholeFile(scratch / L"rel\\y.txt", bytes));
     EXPECT_EQ(bytes, "x");
-    EXPECT_TRUE(Exists(scratch / L"made\\here"));
+    EXPECT_TRUE(wintest::FileExists(scratch / L"made\\here"));
 }
 
 }  // namespace
