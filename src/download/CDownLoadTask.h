@@ -15,6 +15,7 @@
 #include "common/CritSec.h"
 #include "download/CSimpleThread.h"
 #include "download/DownloadCallbacks.h"
+#include "download/DownloadNotify.h"
 #include "download/KHttpRequest.h"
 
 class IDownloadTask {
@@ -64,7 +65,10 @@ protected:
     bool FetchToFolder(const std::wstring& url, const std::wstring& folder, std::wstring& path);
 
 private:
-    void PostTo(IDownLoadSoftCallback* callback, const std::wstring& json);
+    // The notification for one callback (its address filled in), or one per registered callback; the caller
+    // holds m_lock.
+    void PostTo(IDownLoadSoftCallback* callback, DownloadNotify msg);
+    void PostToAll(const DownloadNotify& msg);
 
     CritSec m_lock;  // callbacks, window, last percentage
     CSimpleThread m_thread;

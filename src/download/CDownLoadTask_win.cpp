@@ -50,9 +50,8 @@ bool CDownLoadTaskBase::AddCallback(IDownLoadSoftCallback* callback) {
     m_callbacks.push_back(callback);
     DownloadNotify msg;
     msg.msgtype = kMsgState;
-    msg.callback = CallbackAddress(callback);
     msg.state = kDownloadRunning;
-    PostTo(callback, BuildNotifyJson(msg));
+    PostTo(callback, msg);
     return true;
 }
 
@@ -100,35 +99,36 @@ void CDownLoadTaskBase::SetProgressSpan(double base, double span) {
     m_progressSpan = span;
 }
 
-void CDownLoadTaskBase::PostTo(IDownLoadSoftCallback*, const std::wstring& json) {
+void CDownLoadTaskBase::PostTo(IDownLoadSoftCallback* callback, DownloadNotify msg) {
     // Without a window, PostMessageW would queue to this worker, which never reads its queue.
-    if (json.empty() || m_hwnd == nullptr) return;
+    if (m_hwnd == nullptr) return;
+    msg.callback = CallbackAddress(callback);
+    const std::wstring json = BuildNotifyJson(msg);
+    if (json.empty()) return;
     wchar_t* text = MakeNotifyText(json);
     // A message the window never gets is lost; one that cannot even be posted is freed here.
     if (!PostMessageW(m_hwnd, UM_DOWNLOAD_NOTIFY, reinterpret_cast<WPARAM>(text), 0)) FreeNotifyText(text);
 }
 
+void CDownLoadTaskBase::PostToAll(const DownloadNotify& msg) {
+    for (IDownLoadSoftCallback* callback : m_callbacks) PostTo(callback, msg);
+}
+
 void CDownLoadTaskBase::BroadcastState(int state) {
     CritSecLock lock(m_lock);
-    for (IDownLoadSoftCallback* callback : m_callbacks) {
-        DownloadNotify msg;
-        msg.msgtype = kMsgState;
-        msg.callback = CallbackAddress(callback);
-        msg.state = state;
-        PostTo(callback, BuildNotifyJson(msg));
-    }
+    DownloadNotify msg;
+    msg.msgtype = kMsgState;
+    msg.state = state;
+    PostToAll(msg);
 }
 
 void CDownLoadTaskBase::ReportFinished(const std::wstring& path) {
     CritSecLock lock(m_lock);
-    for (IDownLoadSoftCallback* callback : m_callbacks) {
-        DownloadNotify msg;
-        msg.msgtype = kMsgFinished;
-        msg.callback = CallbackAddress(callback);
-        msg.downloadtype = m_downloadType;
-        msg.srcfile = path;
-        PostTo(callback, BuildNotifyJson(msg));
-    }
+    DownloadNotify msg;
+    msg.msgtype = kMsgFinished;
+    msg.downloadtype = m_downloadType;
+    msg.srcfile = path;
+    PostToAll(msg);
 }
 
 void CDownLoadTaskBase::ReportProgress(double fraction) {
@@ -137,14 +137,11 @@ void CDownLoadTaskBase::ReportProgress(double fraction) {
     const int percent = FractionToPercent(fraction);
     if (percent < m_lastPercent + 1) return;
     m_lastPercent = percent;
-    for (IDownLoadSoftCallback* callback : m_callbacks) {
-        DownloadNotify msg;
-        msg.msgtype = kMsgProgress;
-        msg.callback = CallbackAddress(callback);
-        msg.softid = m_softid;
-        msg.progress = percent;
-        PostTo(callback, BuildNotifyJson(msg));
-    }
+    DownloadNotify msg;
+    msg.msgtype = kMsgProgress;
+    msg.softid = m_softid;
+    msg.progress = percent;
+    PostToAll(msg);
 }
 
 bool CDownLoadTaskBase::FetchToFolder(const std::wstring& url, const std::wstring& folder, std::wstring& path) {
